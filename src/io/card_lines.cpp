@@ -27,7 +27,8 @@ void CardLines::next(char (&card)[kCardColumns], bool& end_of_file) {
   for (;;) {
     if (next_ == filled_) {
       std::size_t got = 0;
-      if (int e = os::read_some(descriptor_, store_, kStoreSize, got)) {
+      int e = os::read_some(descriptor_, store_, kStoreSize, got);
+      if (e != 0 && !os::ends_stream(e)) {
         fatal({diagnostic::kReadError, unit_, name_, e, "file line input"});
       }
       next_ = 0;
@@ -67,7 +68,7 @@ void CardLines::next(char (&card)[kCardColumns], bool& end_of_file) {
     return;
   }
   std::memcpy(card, line, kept);
-  std::memset(card + kept, ' ', kCardColumns - kept);
+  if (kept < kCardColumns) std::memset(card + kept, ' ', kCardColumns - kept);
 }
 
 }  // namespace io

@@ -96,7 +96,13 @@ void typed_line_input(char (&field)[kTypedFieldWidth]) {
     char byte = 0;
     std::size_t got = 0;
     if (int e = os::read_some(os::kStandardInput, &byte, 1, got)) {
-      fatal({diagnostic::kReadError, kConsoleInputUnit, kConsoleInputName, e, "typed line input"});
+      if (!os::ends_stream(e)) {
+        fatal(
+            {diagnostic::kReadError, kConsoleInputUnit, kConsoleInputName, e, "typed line input"});
+      }
+      // The system reported the end of the stream as a failed read: its text is shown.
+      if (started) break;
+      fatal({diagnostic::kEndOfInput, kConsoleInputUnit, kConsoleInputName, e, "typed line input"});
     }
     if (got == 0) {
       if (started) break;  // a last line without LF

@@ -1,5 +1,6 @@
 #include "io/file_name.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "io/os.h"
@@ -31,6 +32,19 @@ bool append_segments(std::string_view path, char* out, std::size_t& length) {
 // Builds the absolute form of `name`; false when the working directory is unknown or
 // the result does not fit.
 bool make_absolute(std::string_view name, char* out, std::size_t& length) {
+  // Where the system forms absolute names itself, its form is the one opened and shown.
+  char handed[kFileNameCapacity + 1];
+  std::size_t size = std::min(name.size(), sizeof handed - 1);
+  std::memcpy(handed, name.data(), size);
+  handed[size] = '\0';
+  switch (os::system_absolute_name(handed, out, kPathCapacity, length)) {
+    case os::SystemName::formed:
+      return true;
+    case os::SystemName::failed:
+      return false;
+    case os::SystemName::not_offered:
+      break;
+  }
   length = 0;
   if (name.empty() || name[0] != '/') {
     char cwd[kPathCapacity];

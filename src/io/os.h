@@ -1,7 +1,10 @@
 // The operating system as the tool sees it: descriptors, the two file opens with their
 // sharing rules, block reads and whole writes, closing, the working directory, the
 // console interrupt events and the end of the process. Every system call of the tool
-// is made behind this header; nothing outside src/io/ sees a platform type.
+// is made behind this header; nothing outside src/io/ sees a platform type. Two
+// implementations, chosen by the build: os_posix.cpp and os_win32.cpp (where the
+// descriptors 0 to 2 stand for the standard handles and the others for the handles of
+// the opened files, and the error codes are the system's GetLastError codes).
 #pragma once
 
 #include <cstddef>
@@ -36,7 +39,8 @@ Refusal open_for_reading(const char* name, Descriptor& descriptor);
 
 // Opens a file for writing only, creating it when missing. A regular file is locked
 // exclusively, checked not to be the file held by `held`, and only then cut to length 0.
-// Anything else (a terminal, /dev/null, a pipe) is opened as it is.
+// Anything else (a terminal, /dev/null, a pipe) is opened as it is. On Win32 the share
+// modes of the two opens do the locking, and refuse the file held as unit 1 by themselves.
 Refusal open_for_replacing(const char* name, Descriptor held, Descriptor& descriptor);
 
 // Reads up to `capacity` bytes; `got` is 0 at the end of the stream. Returns the system
@@ -58,6 +62,22 @@ const char* error_text(int system_error, char* buffer, std::size_t capacity);
 // not fit.
 bool current_directory(char* buffer, std::size_t capacity);
 
+// What the system does toward the absolute form of a file name.
+enum class SystemName { formed, failed, not_offered };
+
+// The absolute form of `name` as the system itself resolves names (Win32: GetFullPathNameA,
+// with its rules for drives, "." and ".." segments and both kinds of slash), NUL-terminated
+// in `buffer`, `length` characters long: `formed`; `failed` when it cannot be had or does
+// not fit in `capacity`. `not_offered` where the system has no such service (POSIX): the
+// tool then joins the name to current_directory() by its own rule.
+SystemName system_absolute_name(const char* name, char* buffer, std::size_t capacity,
+                                std::size_t& length);
+
+// Whether a read that failed with `system_error` only tells that the stream has ended
+// (Win32: the writer of a pipe has closed it). POSIX reports every end as a read of no
+// bytes, never as a failure.
+bool ends_stream(int system_error);
+
 // The console interrupt events of the run.
 enum class Interrupt { control_c, control_break, window_close };
 
@@ -65,12 +85,22 @@ enum class Interrupt { control_c, control_break, window_close };
 // on that thread. The handler must use async-signal-safe calls only.
 void start_interrupt_thread(void (*handler)(Interrupt));
 
+// Whether standard input or standard output (`descriptor` 0 or 1) was a terminal when the
+// run began and that terminal has since gone away (hung up, its window closed).
+bool terminal_gone(Descriptor descriptor);
+
+// From now on only the calling thread reaches the system: every other thread waits at its
+// next system call until the process ends. The console interrupt calls it before its
+// interrupt line, so that the run does nothing more once that line is on its way.
+void stop_other_threads();
+
 // Ends the process at once with `status` (only its low 8 bits reach a POSIX caller).
 // No exit handler runs and nothing is flushed.
 [[noreturn]] void end_process(unsigned status);
 
 // Ends the process after a console interrupt: control-C as a process killed by its
-// signal, so that a calling shell stops as well; the other events with their statuses.
+// signal, so that a calling shell stops as well (Win32: with 0xC000013A, the status of a
+// process ended by control-C); the other events with their statuses.
 [[noreturn]] void end_after_interrupt(Interrupt event);
 
 // Blocks the calling thread until another thread ends the process.

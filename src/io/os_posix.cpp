@@ -1,12 +1,14 @@
 // The platform layer on POSIX (Linux). Each system call goes through the fault seam first,
 // so that a test can make its n-th use fail; interrupted calls are repeated, except close.
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -18,9 +20,24 @@ namespace {
 
 using fault::Call;
 
+// Set once an end of the run has stopped every thread but its own (stop_other_threads).
+std::atomic<bool> others_stopped{false};
+thread_local bool ending_thread = false;
+
+// The way in of every system call: a thread that an end has stopped waits here for the
+// process to end, so that nothing it does reaches the system after the end has begun;
+// then the fault seam may make the call fail.
+int enter(Call call) {
+  if (others_stopped.load() && !ending_thread) wait_for_end();
+  return fault::take(call);
+}
+
+// Whether the console streams were terminals when the run began.
+bool started_on_terminal[2] = {false, false};
+
 int sys_open(const char* name, int flags, mode_t mode = 0) {
   for (;;) {
-    if (int e = fault::take(Call::open)) {
+    if (int e = enter(Call::open)) {
       errno = e;
       return -1;
     }
@@ -30,13 +47,13 @@ int sys_open(const char* name, int flags, mode_t mode = 0) {
 }
 
 int sys_fstat(int fd, struct stat& st) {
-  if (int e = fault::take(Call::fstat)) return e;
+  if (int e = enter(Call::fstat)) return e;
   return ::fstat(fd, &st) == 0 ? 0 : errno;
 }
 
 int sys_flock(int fd, int operation) {
   for (;;) {
-    if (int e = fault::take(Call::flock)) return e;
+    if (int e = enter(Call::flock)) return e;
     if (::flock(fd, operation) == 0) return 0;
     if (errno != EINTR) return errno;
   }
@@ -44,7 +61,7 @@ int sys_flock(int fd, int operation) {
 
 int sys_ftruncate(int fd) {
   for (;;) {
-    if (int e = fault::take(Call::ftruncate)) return e;
+    if (int e = enter(Call::ftruncate)) return e;
     if (::ftruncate(fd, 0) == 0) return 0;
     if (errno != EINTR) return errno;
   }
@@ -81,11 +98,12 @@ Refusal abandon(int fd, Refusal refusal) {
 
 const int kInterruptSignals[] = {SIGINT, SIGQUIT, SIGHUP};
 
+// The interrupt signals that the run takes: those its caller has not set to be ignored.
+// A run started under nohup, or in the background of a script, keeps ignoring them.
+sigset_t taken_signals;
+
 sigset_t interrupt_set() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (int s : kInterruptSignals) sigaddset(&set, s);
-  return set;
+  return taken_signals;
 }
 
 void (*interrupt_handler)(Interrupt) = nullptr;
@@ -113,6 +131,8 @@ void* take_interrupts(void*) {
 }  // namespace
 
 void prepare_process() {
+  for (int fd = 0; fd <= 1; ++fd) started_on_terminal[fd] = ::isatty(fd) == 1;
+
   // A standard descriptor that is not open is held by an O_PATH descriptor: every read or
   // write on it fails as on a closed one, and no file opened later can take its number
   // (a report file opened as descriptor 2 would receive the diagnostics).
@@ -130,6 +150,12 @@ void prepare_process() {
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGPIPE, &ignore, nullptr);
 
+  sigemptyset(&taken_signals);
+  for (int s : kInterruptSignals) {
+    struct sigaction current {};
+    if (::sigaction(s, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    sigaddset(&taken_signals, s);
+  }
   sigset_t set = interrupt_set();
   ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
@@ -169,7 +195,7 @@ Refusal open_for_replacing(const char* name, Descriptor held, Descriptor& descri
 int read_some(Descriptor descriptor, char* buffer, std::size_t capacity, std::size_t& got) {
   got = 0;
   for (;;) {
-    if (int e = fault::take(Call::read)) return e;
+    if (int e = enter(Call::read)) return e;
     ssize_t n = ::read(descriptor, buffer, capacity);
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
@@ -181,7 +207,7 @@ int read_some(Descriptor descriptor, char* buffer, std::size_t capacity, std::si
 
 int write_all(Descriptor descriptor, const char* bytes, std::size_t length) {
   while (length > 0) {
-    if (int e = fault::take(Call::write)) return e;
+    if (int e = enter(Call::write)) return e;
     ssize_t n = ::write(descriptor, bytes, length);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -194,7 +220,7 @@ int write_all(Descriptor descriptor, const char* bytes, std::size_t length) {
 }
 
 int close_descriptor(Descriptor descriptor) {
-  if (int e = fault::take(Call::close)) {
+  if (int e = enter(Call::close)) {
     ::close(descriptor);
     return e;
   }
@@ -207,12 +233,21 @@ const char* error_text(int system_error, char* buffer, std::size_t capacity) {
 }
 
 bool current_directory(char* buffer, std::size_t capacity) {
-  if (fault::take(Call::getcwd)) return false;
+  if (enter(Call::getcwd)) return false;
   return ::getcwd(buffer, capacity) != nullptr;
+}
+
+SystemName system_absolute_name(const char*, char*, std::size_t, std::size_t&) {
+  return SystemName::not_offered;
+}
+
+bool ends_stream(int) {
+  return false;
 }
 
 void start_interrupt_thread(void (*handler)(Interrupt)) {
   interrupt_handler = handler;
+  if (sigisemptyset(&taken_signals)) return;  // every interrupt signal is ignored
   pthread_t thread;
   pthread_attr_t attributes;
   ::pthread_attr_init(&attributes);
@@ -224,6 +259,20 @@ void start_interrupt_thread(void (*handler)(Interrupt)) {
     sigset_t set = interrupt_set();
     ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
   }
+}
+
+bool terminal_gone(Descriptor descriptor) {
+  if (descriptor < 0 || descriptor > 1 || !started_on_terminal[descriptor]) return false;
+  if (sigismember(&taken_signals, SIGHUP) != 1) return false;  // hang-ups are ignored
+  // A terminal whose other side has closed reports a hang-up, and from then on every read
+  // and write on it fails or finds the end.
+  pollfd query{descriptor, POLLIN, 0};
+  return ::poll(&query, 1, 0) == 1 && (query.revents & POLLHUP) != 0;
+}
+
+void stop_other_threads() {
+  ending_thread = true;
+  others_stopped.store(true);
 }
 
 void end_process(unsigned status) {

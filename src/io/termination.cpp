@@ -93,19 +93,39 @@ const char* event_name(os::Interrupt event) {
   return "control-C";
 }
 
-// On the interrupt thread: only async-signal-safe calls from here to the end.
-void on_interrupt(os::Interrupt event) {
-  if (!claim_end()) return;  // another end is under way and will finish the process
+// The end after a console interrupt, once it has been claimed. The other thread is
+// stopped first, so that neither a console line nor a diagnostic of the run follows the
+// interrupt line. No allocation, no lock and no stream from here to the end: the run
+// thread may have stopped anywhere.
+[[noreturn]] void end_by_interrupt(os::Interrupt event, bool by_run_thread) {
+  os::stop_other_threads();
   write_diagnostic_line(false, diagnostic::kInterrupt, 0, event_name(event));
-  unsigned status = close_connections(0, false);
+  unsigned status = close_connections(0, by_run_thread);
   if (status != 0) os::end_process(status);
   os::end_after_interrupt(event);
+}
+
+// On the interrupt thread.
+void on_interrupt(os::Interrupt event) {
+  if (!claim_end()) return;  // another end is under way and will finish the process
+  end_by_interrupt(event, false);
+}
+
+// Whether a failure on a console unit comes from its terminal having gone away. The run
+// can meet the closed terminal before the hang-up signal arrives, and when the tool runs
+// under a shell only the shell receives that signal; either way the terminal window was
+// closed, and the run ends as that event does.
+bool console_gone(int unit) {
+  if (unit == kConsoleInputUnit) return os::terminal_gone(os::kStandardInput);
+  if (unit == kConsoleOutputUnit) return os::terminal_gone(os::kStandardOutput);
+  return false;
 }
 
 }  // namespace
 
 void fatal(const Failure& failure) {
   if (!claim_end()) os::wait_for_end();
+  if (console_gone(failure.unit)) end_by_interrupt(os::Interrupt::window_close, true);
   if (failure.system_error != 0) {
     char text[256];
     TextLine line = tagged();

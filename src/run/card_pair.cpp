@@ -46,7 +46,7 @@ void decode_date_field(CardPair& p, int card, int& position, std::int32_t& item,
   std::int64_t value = 0;
   bool ok = false;
   FieldText text{};
-  decode_field(p.image[card], position, kDateWidth, value, ok, text);
+  decode_fixed<kDateWidth>(p.image[card], position, value, ok, text);
   if (!ok) bad_field(p, card, text, field_name, 0);
   item = static_cast<std::int32_t>(value);
 }
@@ -81,7 +81,7 @@ void decode_card(CardPair& p, int card) {
     std::int64_t value = 0;
     bool ok = false;
     FieldText text{};
-    decode_field(p.image[card], position, kValueWidth, value, ok, text);
+    decode_fixed<kValueWidth>(p.image[card], position, value, ok, text);
     if (!ok) bad_field(p, card, text, kValueNames[k], first_hour + k);
     p.values[indicator - 1][first_hour - 1 + k] = value;
   }

@@ -3,6 +3,12 @@
 namespace run {
 
 void render_field(char* out, int width, std::int64_t value) {
+  switch (width) {
+    case 2:
+      return render_fixed<2>(out, value);
+    case 5:
+      return render_fixed<5>(out, value);
+  }
   std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   int i = width;

@@ -1,5 +1,7 @@
 #include "run/report.h"
 
+#include <cstdint>
+
 #include "io/report_output.h"
 #include "io/termination.h"
 #include "run/card_pair.h"
@@ -12,23 +14,30 @@ void PUTHDR() {
   io::file_line_output(kHeaderLine);
 }
 
-// Report line: MO,DA,YR,HR,LOAD in columns 1-2, 4-5, 7-8, 10-11 and 13-17.
-void PUTDAY() {
-  io::Routine routine("PUTDAY");
-  const CardPair& pair = card_pair();
+// Report line: MO,DA,YR,HR,LOAD in columns 1-2, 4-5, 7-8, 10-11 and 13-17. The date is
+// rendered once per card; each line then changes only its hour and its value.
+void render_day(const CardPair& pair, ReportLineSink sink, void* context) {
   char line[kReportLineLength] = {' ', ' ', ',', ' ', ' ', ',', ' ', ' ', ',', ' ', ' ', ','};
   for (int card = 0; card < 2; ++card) {
     const CardDate& date = pair.date[card];
-    render_field(line + 0, 2, date.month);
-    render_field(line + 3, 2, date.day);
-    render_field(line + 6, 2, date.year);
+    render_fixed<2>(line + 0, date.month);
+    render_fixed<2>(line + 3, date.day);
+    render_fixed<2>(line + 6, date.year);
+    // The value table row of this card's half-day indicator, as CardPair::value reads it.
+    const std::int64_t* row = pair.values[pair.indicator[card] - 1];
     for (int k = 1; k <= kHoursPerCard; ++k) {
       int hour = card * kHoursPerCard + k;
-      render_field(line + 9, 2, hour);
-      render_field(line + 12, 5, pair.value(hour));
-      io::file_line_output({line, kReportLineLength});
+      render_fixed<2>(line + 9, hour);
+      render_fixed<5>(line + 12, row[hour - 1]);
+      sink({line, kReportLineLength}, context);
     }
   }
+}
+
+void PUTDAY() {
+  io::Routine routine("PUTDAY");
+  render_day(
+      card_pair(), [](std::string_view line, void*) { io::file_line_output(line); }, nullptr);
 }
 
 }  // namespace run

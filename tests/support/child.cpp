@@ -61,13 +61,18 @@ int ChildResult::signal() const {
 ChildResult run_child(const std::vector<std::string>& argv, const ChildOptions& options) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
+  if (options.stdout_unread) {
+    // Closed before the fork, so that no process holds the read end when the child writes.
+    ::close(out[0]);
+    out[0] = -1;
+  }
   std::vector<std::string> env_strings;
   for (char** e = environ; *e != nullptr; ++e) env_strings.emplace_back(*e);
   for (const auto& e : options.env) env_strings.push_back(e);
   std::vector<char*> env_ptrs, arg_ptrs;
   for (auto& e : env_strings) env_ptrs.push_back(e.data());
   env_ptrs.push_back(nullptr);
-  std::vector<std::string> args = argv;
+  std::vector<std::string> args = launch_command(argv);
   for (auto& a : args) arg_ptrs.push_back(a.data());
   arg_ptrs.push_back(nullptr);
 
@@ -85,7 +90,8 @@ ChildResult run_child(const std::vector<std::string>& argv, const ChildOptions& 
       ::close(fd);
     }
     ::dup2(err[1], 2);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+      if (fd >= 0) ::close(fd);
     if (options.close_stdin) ::close(0);
     if (options.close_stdout) ::close(1);
     ::execve(arg_ptrs[0], arg_ptrs.data(), env_ptrs.data());
@@ -103,7 +109,7 @@ ChildResult run_child(const std::vector<std::string>& argv, const ChildOptions& 
     ::close(in_fd);
     in_fd = -1;
   }
-  bool out_open = true, err_open = true;
+  bool out_open = out[0] >= 0, err_open = true;
   char buffer[65536];
   while (out_open || err_open) {
     pollfd fds[3];
@@ -138,7 +144,7 @@ ChildResult run_child(const std::vector<std::string>& argv, const ChildOptions& 
     }
   }
   if (in_fd >= 0) ::close(in_fd);
-  ::close(out[0]);
+  if (out[0] >= 0) ::close(out[0]);
   ::close(err[0]);
   struct rusage usage {};
   while (::wait4(pid, &result.wait_status, 0, &usage) < 0 && errno == EINTR) {
@@ -150,6 +156,20 @@ ChildResult run_child(const std::vector<std::string>& argv, const ChildOptions& 
 std::string tool_path() {
   const char* path = std::getenv("EEI2CSV_BINARY");
   return path != nullptr ? path : EEI2CSV_DEFAULT_BINARY;
+}
+
+std::string tool_launcher() {
+  const char* launcher = std::getenv("EEI2CSV_LAUNCHER");
+  return launcher != nullptr ? launcher : "";
+}
+
+std::vector<std::string> launch_command(const std::vector<std::string>& argv) {
+  std::vector<std::string> command = argv;
+  std::string launcher = tool_launcher();
+  if (!launcher.empty() && !argv.empty() && argv[0] == tool_path()) {
+    command.insert(command.begin(), launcher);
+  }
+  return command;
 }
 
 }  // namespace testing_support

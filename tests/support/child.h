@@ -41,6 +41,7 @@ struct ChildOptions {
   std::string input;             // bytes on standard input, then end of file
   bool close_stdin = false;      // run with descriptor 0 not open
   bool close_stdout = false;     // run with descriptor 1 not open
+  bool stdout_unread = false;    // standard output a pipe with no reader: writes meet EPIPE
   std::string stdout_path;       // when set, standard output goes to this file
   std::vector<std::string> env;  // extra NAME=VALUE entries
 };
@@ -48,7 +49,15 @@ struct ChildOptions {
 // Runs `argv` (argv[0] is the program path) and waits for it.
 ChildResult run_child(const std::vector<std::string>& argv, const ChildOptions& options);
 
-// The tool under test, as built beside the tests (set by CMake).
+// The tool under test, as built beside the tests (set by CMake), or EEI2CSV_BINARY.
 std::string tool_path();
+
+// The program that runs the tool under test, from EEI2CSV_LAUNCHER (an absolute path: Wine
+// for the Windows build, whose eei2csv.exe is then EEI2CSV_BINARY); empty when the tool runs
+// by itself.
+std::string tool_launcher();
+
+// The command that runs `argv`: the tool launcher before it when argv[0] is the tool.
+std::vector<std::string> launch_command(const std::vector<std::string>& argv);
 
 }  // namespace testing_support
