@@ -33,7 +33,7 @@ class ListLine {
   bool holds_item() const { return holds_item_; }
 
   void put(const char* bytes, std::size_t length) {
-    std::memcpy(line_ + length_, bytes, length);
+    if (length > 0) std::memcpy(line_ + length_, bytes, length);  // an empty item may have no bytes
     length_ += length;
     holds_item_ = true;
   }

@@ -129,6 +129,11 @@ TEST(E2eDialogue, NameEntryFormsOpenTheValueToken) {
   for (const Row& row : kRows) {
     SCOPED_TRACE(testing::Message()
                  << "entries \"" << row.eei_entry << "\", \"" << row.report_entry << "\"");
+    // No Windows file name holds a control character (tab, CR).
+    auto has_control = [](std::string_view name) {
+      return std::any_of(name.begin(), name.end(), [](char c) { return c > 0 && c < ' '; });
+    };
+    if (windows_tool() && (has_control(row.eei_name) || has_control(row.report_name))) continue;
     TempDir dir;
     write_file(dir.file(row.eei_name), eei_file(kPair));
     auto r = run_tool(dir, std::string(row.eei_entry) + "\n" + row.report_entry + "\n");

@@ -48,8 +48,15 @@ std::string transcript(std::string_view eei_name, std::string_view report_name);
 // build under Wine, the name on drive Z: with backslashes.
 std::string shown_name(const testing_support::TempDir& dir, const std::string& name);
 
+// The name under which the tool shows the absolute Linux `path`.
+std::string shown_path(const std::string& path);
+
 // Whether the tool under test is the Windows build, run by its launcher (Wine).
 bool windows_tool();
+
+// A diagnostic line as the tool under test writes it: for the Windows build, a system
+// text line of the Linux build becomes the text of the Windows error behind that fault.
+std::string platform_line(const std::string& line);
 
 // Runs the tool in `dir` with `input` on its standard input.
 testing_support::ChildResult run_tool(const testing_support::TempDir& dir, const std::string& input,

@@ -79,8 +79,9 @@ TEST(E2eFailure, ReportWriteFailsAtTheHeader) {
   auto r = run_tool(dir, "cards.eei\n/dev/full\n");
 
   EXPECT_EQ(r.out, dialogue("cards.eei", "/dev/full"));
-  expect_diagnostic(r.err, {"eei2csv: No space left on device",
-                            "eei2csv: severe (38): error during write, unit 3, file /dev/full"});
+  expect_diagnostic(
+      r.err, {"eei2csv: No space left on device",
+              "eei2csv: severe (38): error during write, unit 3, file " + shown_path("/dev/full")});
   EXPECT_EQ(r.exit_code(), 38);
 }
 
