@@ -23,9 +23,8 @@ int noise(int spread) {
 
 // Load in kW for an hour 1-24 of a day of the year 0-364, falling on weekday 0-6.
 int load(int hour, int day_of_year, int weekday) {
-  static const int kDailyShape[24] = {82,  78,  76,  76,  80,  89,  100, 111,
-                                      114, 113, 112, 111, 110, 111, 112, 113,
-                                      116, 121, 124, 122, 117, 108, 98,  88};
+  static const int kDailyShape[24] = {82,  78,  76,  76,  80,  89,  100, 111, 114, 113, 112, 111,
+                                      110, 111, 112, 113, 116, 121, 124, 122, 117, 108, 98,  88};
   // Summer and winter peaks, spring and autumn lows.
   int season = day_of_year < 182 ? day_of_year : 364 - day_of_year;
   int seasonal = 2300 + (season > 91 ? 182 - season : season) * 6;

@@ -52,6 +52,7 @@ run() {
   echo "$line" >>"$2"
 }
 
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "warming up ..." >&2
 run "$tool" /dev/null
 run "$floor" /dev/null
@@ -70,6 +71,7 @@ terminator=LF
 [[ -n $crlf ]] && terminator="CR LF"
 echo
 echo "eei2csv whole-run benchmark: $pairs card pairs ($terminator), $runs runs each, alternating"
+echo "machine: $(nproc) CPUs, load average before the runs: $load"
 echo "medians       tool (s)    floor (s)   tool/floor"
 declare -A t f
 for column in 1 2 3; do
@@ -79,8 +81,16 @@ for column in 1 2 3; do
   awk -v n="$name" -v a="${t[$name]}" -v b="${f[$name]}" \
     'BEGIN { printf "%-12s %10.3f   %10.3f   %10.3f\n", n, a, b, (b > 0 ? a / b : 0) }'
 done
+awk -v a="${t[user]}" -v b="${t[sys]}" -v c="${f[user]}" -v d="${f[sys]}" \
+  'BEGIN { printf "%-12s %10.3f   %10.3f   %10.3f\n", "user+sys", a + b, c + d, (a + b) / (c + d) }'
+# Each tool run is paired with the floor run right after it: the median of the pairs'
+# ratios is less moved by other work on the machine than the ratio of the medians.
+paired=$(paste -d' ' "$work/tool.txt" "$work/floor.txt" | awk '{ print $1 / $6 }' | sort -g |
+  awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+echo "wall, paired  median of the $runs runs' ratios tool/floor: $paired"
 awk -v u="${t[user]}" -v w="${t[wall]}" -v fu="${f[user]}" -v fw="${f[wall]}" 'BEGIN {
-  printf "user/wall     tool %.1f%%, floor %.1f%%\n", 100 * u / w, 100 * fu / fw }'
+  printf "user/wall     tool %.1f%%, floor %.1f%%; the tool\047s own (tool - floor) %.1f%% of wall\n",
+    100 * u / w, 100 * fu / fw, 100 * (u - fu) / w }'
 
 # Peak resident memory: the timed runs, then inputs of other sizes and one very long line.
 rss=$(cut -d' ' -f4 "$work/tool.txt" | sort -n | tail -1)
@@ -111,6 +121,24 @@ else
 fi
 
 if command -v valgrind >/dev/null; then
+  # Instructions executed in user space, a count that repeats exactly from run to run:
+  # the difference between 5000 pairs and 1 pair, per card pair.
+  instructions() {  # instructions PROGRAM PAIRS
+    generate "$2" "$work/count.eei"
+    printf 'count.eei\nreport.csv\n' >"$work/names.count"
+    (cd "$work" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" \
+      <"$work/names.count" 2>&1 >/dev/null) | sed -n 's/.*refs: *\([0-9,]*\).*/\1/p' | tr -d ,
+  }
+  per_pair() {  # per_pair PROGRAM
+    local one many
+    one=$(instructions "$1" 1)
+    many=$(instructions "$1" 5001)
+    echo $(((many - one) / 5000))
+  }
+  tool_per_pair=$(per_pair "$tool")
+  floor_per_pair=$(per_pair "$floor")
+  echo "instructions  per card pair: tool $tool_per_pair, floor $floor_per_pair" \
+    "(callgrind, 5001 pairs less 1 pair)"
   heap() {  # heap PAIRS: the tool's heap allocations for an input of that many pairs
     generate "$1" "$work/heap.eei"
     printf 'heap.eei\nreport.csv\n' >"$work/names.heap"

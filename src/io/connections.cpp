@@ -10,7 +10,8 @@ Connection report{kReportUnit};
 
 }  // namespace
 
-Connection& connection(int unit) {
+// Hot: on the path of every report line (see io::file_line_output).
+[[gnu::hot]] Connection& connection(int unit) {
   return unit == kEeiUnit ? eei : report;
 }
 
@@ -21,12 +22,13 @@ void attach(Connection& c, os::Descriptor descriptor, const char* name) {
   c.state.store(Connection::idle, std::memory_order_release);
 }
 
-BusyMark::BusyMark(Connection& c) : c_(c) {
+// Hot: on the path of every report line (see io::file_line_output).
+[[gnu::hot]] BusyMark::BusyMark(Connection& c) : c_(c) {
   int expected = Connection::idle;
   if (!c_.state.compare_exchange_strong(expected, Connection::busy)) os::wait_for_end();
 }
 
-BusyMark::~BusyMark() {
+[[gnu::hot]] BusyMark::~BusyMark() {
   c_.state.store(Connection::idle, std::memory_order_release);
 }
 

@@ -32,7 +32,8 @@ void clear() {
   for (auto& c : countdown) c.store(0);
 }
 
-int take(Call call) {
+// Hot: on the path of every report line (see io::file_line_output).
+[[gnu::hot]] int take(Call call) {
   int i = static_cast<int>(call);
   unsigned left = countdown[i].load(std::memory_order_relaxed);
   while (left != 0) {

@@ -205,7 +205,8 @@ int read_some(Descriptor descriptor, char* buffer, std::size_t capacity, std::si
   }
 }
 
-int write_all(Descriptor descriptor, const char* bytes, std::size_t length) {
+// Hot: on the path of every report line (see io::file_line_output).
+[[gnu::hot]] int write_all(Descriptor descriptor, const char* bytes, std::size_t length) {
   while (length > 0) {
     if (int e = enter(Call::write)) return e;
     ssize_t n = ::write(descriptor, bytes, length);

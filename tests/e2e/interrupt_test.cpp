@@ -171,6 +171,9 @@ TEST(Interrupt, AtTheReportPromptCreatesNoReport) {
 TEST(Interrupt, InTheMiddleOfAConversionLeavesWholeLines) {
   std::string eei = faults::eei_file(kLargePairs);
   for (const Setting& setting : kSettings) {
+    // Wine's console takes the terminal into raw mode only once a read waits, and then
+    // only CR as Enter: names typed ahead of the read never end their line.
+    if (setting.on_terminal && windows_tool()) continue;
     for (const Event& event : kEvents) {
       if (!reaches_the_tool(event)) continue;
       SCOPED_TRACE(std::string(setting.label) + " " + event.name);
@@ -181,10 +184,7 @@ TEST(Interrupt, InTheMiddleOfAConversionLeavesWholeLines) {
       options.on_terminal = setting.on_terminal;
       LiveChild child({tool_path()}, options);
       ASSERT_TRUE(child.wait_for_output("ENTER THE NAME OF THE EEI FILE")) << child.out();
-      // The Enter key sends CR: the Linux terminal hands it on as LF, Wine's console takes
-      // the CR itself as the end of the line.
-      bool enter_is_cr = setting.on_terminal && windows_tool();
-      child.type(enter_is_cr ? "cards.eei\rreport.csv\r" : "cards.eei\nreport.csv\n");
+      child.type("cards.eei\nreport.csv\n");
       ASSERT_TRUE(child.wait_for_file_size(dir.file("report.csv"), kStartedBytes));
       deliver(child, event, setting.on_terminal);
       // A second press while the run is ending changes nothing.

@@ -2,6 +2,7 @@
 // layer: the tool runs as a child with one system call armed to fail, and the test checks
 // the diagnostic lines, the status, the console output, the report and the EEI file.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <cctype>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "faults/faults_support.h"
+#include "faults/live_child.h"
 #include "support/child.h"
 
 namespace {
@@ -286,3 +288,32 @@ TEST(FaultDriver, RunsTheToolWhenNothingIsArmed) {
 }
 
 }  // namespace
+
+// The console interrupt closes unit 1 while the report prompt waits; a close that fails
+// there adds the CLOSE error after the interrupt line, and its status replaces the
+// interrupt's.
+TEST(FaultDuringInterrupt, CloseErrorFollowsTheInterruptLine) {
+  TempDir dir;
+  std::string eei = faults::eei_file(1);
+  write_file(dir.file("cards.eei"), eei);
+  faults::LiveOptions options;
+  options.cwd = dir.path();
+  options.env = {"EEI2CSV_FAULT=" + fault("close", 1, EIO)};
+  faults::LiveChild child({EEI2CSV_FAULT_DRIVER}, options);
+  ASSERT_TRUE(child.wait_for_output("ENTER THE NAME OF THE EEI FILE")) << child.out();
+  child.type("cards.eei\n");
+  ASSERT_TRUE(child.wait_for_output("(DEFAULT=LOADHRS.CSV):\r\n")) << child.out();
+  child.send(SIGQUIT);
+  auto result = child.finish();
+  std::vector<std::string> lines = faults::split_lines(result.err);
+  ASSERT_GE(lines.size(), 3u) << result.err;
+  EXPECT_EQ(lines[0], "eei2csv: error (200): program aborting due to control-BREAK event");
+  EXPECT_EQ(lines[1],
+            severe(28, "CLOSE error, unit 1, file ") + real_path(dir.path()) + "/cards.eei");
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].rfind("eei2csv: in ", 0), 0u) << "not a traceback line: " << lines[i];
+  }
+  EXPECT_EQ(result.exit_code(), 28);
+  EXPECT_FALSE(testing_support::file_exists(dir.file("LOADHRS.CSV")));
+  EXPECT_EQ(read_file(dir.file("cards.eei")), eei);
+}
