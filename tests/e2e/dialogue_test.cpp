@@ -82,6 +82,28 @@ TEST(E2eDialogue, ArgumentsAndRedirectedOutputChangeNothing) {
   EXPECT_EQ(r.exit_code(), 0);
 }
 
+// Exactly one argument, --help or --version, answers on standard output and ends with 0
+// without a dialogue; with anything more the dialogue runs as usual.
+TEST(E2eDialogue, HelpAndVersionAnswerAlone) {
+  TempDir dir;
+  auto version = run_tool(dir, "", {}, {"--version"});
+  EXPECT_EQ(version.out, "eei2csv 1.0.0\n");
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(version.exit_code(), 0);
+
+  auto help = run_tool(dir, "", {}, {"--help"});
+  EXPECT_EQ(help.out.rfind("Usage: eei2csv\n", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("--version"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.exit_code(), 0);
+
+  write_file(dir.file("cards.eei"), eei_file(kPair));
+  auto both = run_tool(dir, "cards.eei\nr.csv\n", {}, {"--help", "--version"});
+  EXPECT_EQ(both.out, transcript("cards.eei", "r.csv"));
+  EXPECT_EQ(both.exit_code(), 0);
+  EXPECT_TRUE(files_in(dir) == (std::vector<std::string>{"cards.eei", "r.csv"}));
+}
+
 TEST(E2eDialogue, ReportEntryWithoutNameTakesTheDefault) {
   const char* const kEntries[] = {"", "   ", "out=", "OUT =   ", "\r"};
   for (const char* entry : kEntries) {
